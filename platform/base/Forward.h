@@ -1,0 +1,6 @@
+#pragma once
+class TObject;
+class TPersistent;
+class TComponent;
+class Exception;
+struct TClassInfo;

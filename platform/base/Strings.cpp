@@ -1,0 +1,27 @@
+#include "platform/base/Strings.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+AnsiString FormatAnsi(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    AnsiString out;
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(out.data(), out.size(), format, args);
+        out.resize(static_cast<size_t>(n));
+    }
+    va_end(args);
+    return out;
+}
+
+AnsiString IntToStr(long long value)
+{
+    return std::to_string(value);
+}
