@@ -101,3 +101,18 @@ void TComponent::SetComponentStateFlag(TComponentStateFlag flag, bool on)
     else
         FComponentState.Exclude(flag);
 }
+
+void TComponent::SetParentComponent(TComponent*)
+{
+}
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent*) const
+{
+}
+
+#include "platform/base/Filer.h"
+
+void TComponent::ReadState(TReader& Reader)
+{
+    Reader.ReadData(this);
+}

@@ -13,7 +13,10 @@
 #include "platform/base/Object.h"
 #include "platform/base/Set.h"
 
+#include <functional>
 #include <vector>
+
+class TReader;
 
 enum TComponentStateFlag { csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups };
 using TComponentState = TSet<TComponentStateFlag>;
@@ -48,6 +51,16 @@ public:
 
     // Called once for every component after a whole description has been read; clears csLoading.
     virtual void Loaded();
+
+    // Streaming hooks. ReadState reads this component's properties and children from a
+    // description (a class may do work before or after the properties are assigned);
+    // SetParentComponent puts a component read as a nested object under its container (a
+    // control's Parent); GetChildren lists the components a writer nests under this one.
+    virtual void ReadState(TReader& Reader);
+    virtual bool HasParent() const { return false; }
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    virtual void SetParentComponent(TComponent* Value);
+    virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) const;
 
     // Frees every owned component now, the last inserted first (derived destructors call it
     // while their own parts still exist).

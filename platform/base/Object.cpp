@@ -26,6 +26,10 @@ void TPersistent::Assign(const TPersistent* Source)
     AssignError(nullptr);
 }
 
+void TPersistent::DefineProperties(TFiler&)
+{
+}
+
 void TPersistent::AssignTo(TPersistent* Dest) const
 {
     Dest->AssignError(this);
@@ -35,3 +39,7 @@ void TPersistent::AssignError(const TPersistent* Source) const
 {
     throw EConvertError::AssignError(Source ? Source->ClassName() : AnsiString("nil"), ClassName());
 }
+
+#include "platform/base/Filer.h"
+
+TFiler::~TFiler() = default;

@@ -13,6 +13,7 @@
 #include "platform/base/Strings.h"
 
 class TComponent;
+class TFiler;
 
 struct TClassInfo {
     const char* Name;
@@ -72,6 +73,10 @@ public:
     // Copies Source into this object. The base implementation asks Source to copy itself in
     // (AssignTo) and raises the assignment error when Source is null or does not know this class.
     virtual void Assign(const TPersistent* Source);
+
+    // Lets a class store data that is not a published property (a picture's pixels, say): the
+    // form reader and writer call it with their filer, which offers DefineProperty hooks.
+    virtual void DefineProperties(TFiler& Filer);
 
 protected:
     // Copies this object into Dest; the base implementation raises the assignment error.
