@@ -2,6 +2,21 @@
 
 #include "platform/base/CodePage.h"
 
+namespace {
+
+// Puts a value in place of the first placeholder of a platform text (the texts are fixed, so
+// no printf-style format is built from a string at run time).
+AnsiString Substitute(const AnsiString& text, const char* placeholder, const AnsiString& value)
+{
+    AnsiString out = text;
+    size_t at = out.find(placeholder);
+    if (at != AnsiString::npos)
+        out.replace(at, std::char_traits<char>::length(placeholder), value);
+    return out;
+}
+
+} // namespace
+
 Exception::Exception(AnsiString message)
     : FMessage(std::move(message))
 {
@@ -15,18 +30,18 @@ EInvalidGraphic::EInvalidGraphic()
 }
 
 EJPEG::EJPEG(int errorCode)
-    : Exception(FormatAnsi(Utf8ToActive("JPEG エラー #%d").c_str(), errorCode))
+    : Exception(Substitute(Utf8ToActive("JPEG エラー #%d"), "%d", IntToStr(errorCode)))
     , FErrorCode(errorCode)
 {
 }
 
 EFOpenError::EFOpenError(const AnsiString& fileName)
-    : Exception(FormatAnsi(Utf8ToActive("ファイル %s は開けません").c_str(), fileName.c_str()))
+    : Exception(Substitute(Utf8ToActive("ファイル %s は開けません"), "%s", fileName))
 {
 }
 
 EFCreateError::EFCreateError(const AnsiString& fileName)
-    : Exception(FormatAnsi(Utf8ToActive("ファイル %s を作成できません").c_str(), fileName.c_str()))
+    : Exception(Substitute(Utf8ToActive("ファイル %s を作成できません"), "%s", fileName))
 {
 }
 
@@ -37,5 +52,9 @@ EOutOfResources::EOutOfResources()
 
 EConvertError EConvertError::AssignError(const AnsiString& sourceName, const AnsiString& destName)
 {
-    return EConvertError(FormatAnsi(Utf8ToActive("%s を %s に代入できません").c_str(), sourceName.c_str(), destName.c_str()));
+    // The second placeholder is filled first, so that a class name never becomes a placeholder.
+    AnsiString text = Utf8ToActive("%s を %s に代入できません");
+    size_t second = text.rfind("%s");
+    text.replace(second, 2, destName);
+    return EConvertError(Substitute(text, "%s", sourceName));
 }

@@ -34,6 +34,13 @@ public:
     TColor BkColor = clWhite;
     TBkMode BkMode = bkOpaque;
     std::function<void()> OnChanged;
+    // For a window's context: what reading from it sees (the window as shown, its child windows
+    // composed through their regions), in the same coordinates as Surface. Unset for bitmaps,
+    // whose own pixels are what is read.
+    std::function<const TDibImage*()> ComposedView;
+
+    // The pixels a raster operation reads when this context is its source.
+    const TDibImage* SourceSurface() const { return ComposedView ? ComposedView() : Surface; }
 
     // Clip to the whole surface.
     void ResetClip()
