@@ -135,6 +135,16 @@ void CmykRowToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, int count, bool invert
     }
 }
 
+// The source row and libjpeg's row never overlap; saying so lets the compiler vectorise the swap.
+void BgrRowToRgb(const std::uint8_t* __restrict bgr, JSAMPLE* __restrict rgb, int count)
+{
+    for (int i = 0; i < count * 3; i += 3) {
+        rgb[i] = bgr[i + 2];
+        rgb[i + 1] = bgr[i + 1];
+        rgb[i + 2] = bgr[i];
+    }
+}
+
 } // namespace
 
 TJpegDecoder::TJpegDecoder(std::vector<std::uint8_t> data)
@@ -205,14 +215,16 @@ TDibImage TJpegDecoder::Decode(const TRect& area) const
                 break;
         const std::size_t pixelSize = cmyk ? 4 : 3;
         const std::size_t skipBytes = static_cast<std::size_t>(clipped.Left - static_cast<int>(xoffset)) * pixelSize;
+        // When the window is the area itself (a full-width read), rows go straight into the image.
+        const bool direct = !cmyk && skipBytes == 0 && info.output_width == static_cast<JDIMENSION>(clipped.Width());
         while (info.output_scanline < static_cast<JDIMENSION>(clipped.Bottom)) {
             const int y = static_cast<int>(info.output_scanline);
-            JSAMPROW rows[1] = { row.data() };
+            std::uint8_t* target = y >= clipped.Top ? image.Row(y - clipped.Top) : nullptr;
+            JSAMPROW rows[1] = { direct && target ? target : row.data() };
             if (jpeg_read_scanlines(&info, rows, 1) != 1)
                 break;
-            if (y < clipped.Top)
+            if (!target || direct)
                 continue;
-            std::uint8_t* target = image.Row(y - clipped.Top);
             if (cmyk)
                 CmykRowToBgr(row.data() + skipBytes, target, clipped.Width(), inverted);
             else
@@ -247,12 +259,7 @@ std::vector<std::uint8_t> EncodeJpeg(const TDibImage& image, int quality)
         for (int y = 0; y < height; ++y) {
             JSAMPLE* out = row.data();
             if (image.BitsPerPixel == 24) {
-                const std::uint8_t* in = image.Row(y);
-                for (int x = 0; x < width; ++x, in += 3, out += 3) {
-                    out[0] = in[2];
-                    out[1] = in[1];
-                    out[2] = in[0];
-                }
+                BgrRowToRgb(image.Row(y), out, width);
             } else {
                 for (int x = 0; x < width; ++x, out += 3) {
                     const std::uint32_t word = image.GetPixelWord(x, y);

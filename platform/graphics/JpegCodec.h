@@ -6,11 +6,15 @@
 // Decode runs a fresh decompressor over the kept bytes with libjpeg's default decompression
 // parameters, so the decoder can be asked for several areas, each decoded on its own. Pixels come
 // out as 24-bit TDibImage rows (blue, green, red; top row first) whatever the file's colour space:
-// grayscale is expanded to three equal channels and CMYK or YCCK is turned into RGB (see
-// JpegCodec.cpp for the formula). A libjpeg failure is thrown as EJPEG with the library's message
-// number; a header claiming a picture larger than TDibImage holds is refused with EInvalidGraphic
-// before anything is allocated. Warnings (corrupt or missing data) are not failures: libjpeg fills
-// in what is missing and nothing is printed. Nothing in here ever ends the process.
+// grayscale is expanded to three equal channels, and CMYK or YCCK becomes R = C * K / 255,
+// G = M * K / 255, B = Y * K / 255 (rounded) on inverted values (255 = no ink), which is how files
+// with an Adobe marker store them; plain CMYK is inverted first. A libjpeg failure is thrown as
+// EJPEG with the library's message number; a header claiming a picture larger than TDibImage holds
+// is refused with EInvalidGraphic before anything is allocated. Warnings (corrupt or missing data)
+// are not failures: libjpeg fills in what is missing and nothing is printed. Nothing in here ever
+// ends the process. An area read of a sequential file decodes only down to the area's last row;
+// a progressive file is always read whole, since libjpeg buffers its coefficients for the whole
+// picture before the first row comes out.
 
 #include "platform/graphics/DibImage.h"
 #include "platform/graphics/Types.h"

@@ -60,7 +60,7 @@ enum TFileSpace { fsYCbCr, fsGray, fsCmyk, fsYcck };
 struct TFileKind {
     const char* Name;
     TFileSpace Space;
-    int HSamp, VSamp; // of the first component, for YCbCr
+    int HSamp, VSamp; // of luminance, for YCbCr (YCCK keeps libjpeg's 2x2 for Y and K, CMYK 1x1)
     bool Progressive;
     bool Adobe; // CMYK only: with the marker the values are stored inverted
 };
@@ -247,6 +247,7 @@ TEST_P(JpegReadTest, ReadsCloseToSourceAndCropsExactly)
     EXPECT_EQ(decoder.Components(), c.Components);
     EXPECT_EQ(decoder.JpegColorSpace(), c.Space);
     EXPECT_EQ(decoder.Progressive(), c.Kind.Progressive);
+    EXPECT_EQ(decoder.SawAdobeMarker(), c.Kind.Adobe);
 
     const TDibImage full = decoder.DecodeAll();
     ASSERT_EQ(full.Width, 83);
