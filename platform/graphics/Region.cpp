@@ -227,29 +227,42 @@ void TRegion::CloseBand(int top, int bottom)
     CoalesceLastBand();
 }
 
-// Joins the last band to the one above it when they touch and hold the same spans. The last
-// spans are compared first: while a row grows they differ, so the full comparison runs about
-// once per row and the row-by-row build stays linear.
+// True when band `below` sits right under band `above` and holds the same spans. The last spans
+// are compared first: while a row grows they differ, so the full comparison runs about once per
+// row and the row-by-row build stays linear.
+bool TRegion::BandsMatch(std::size_t above, std::size_t below) const
+{
+    const TBand& a = FBands[above];
+    const TBand& b = FBands[below];
+    const int aStart = BandStart(above);
+    const int bStart = BandStart(below);
+    if (a.Bottom != b.Top || a.End - aStart != b.End - bStart)
+        return false;
+    const auto spans = FSpans.begin();
+    return spans[a.End - 1] == spans[b.End - 1] && std::equal(spans + aStart, spans + a.End - 1, spans + bStart);
+}
+
+// Joins the last band to the one above it when they hold the same spans.
 void TRegion::CoalesceLastBand()
 {
     const std::size_t n = FBands.size();
-    if (n < 2)
+    if (n < 2 || !BandsMatch(n - 2, n - 1))
         return;
-    TBand& above = FBands[n - 2];
-    const TBand& last = FBands[n - 1];
-    if (above.Bottom != last.Top)
-        return;
-    const int aboveStart = BandStart(n - 2);
-    const int lastStart = above.End;
-    if (last.End - lastStart != above.End - aboveStart)
-        return;
-    const auto spans = FSpans.begin();
-    if (spans[last.End - 1] != spans[above.End - 1]
-        || !std::equal(spans + aboveStart, spans + above.End - 1, spans + lastStart))
-        return;
-    above.Bottom = last.Bottom;
-    FSpans.resize(static_cast<std::size_t>(lastStart));
+    FBands[n - 2].Bottom = FBands[n - 1].Bottom;
+    FSpans.resize(static_cast<std::size_t>(FBands[n - 2].End));
     FBands.pop_back();
+}
+
+// The bounding box of the bands.
+TRect TRegion::BandExtents() const
+{
+    int left = INT_MAX;
+    int right = INT_MIN;
+    for (std::size_t i = 0; i < FBands.size(); ++i) {
+        left = std::min(left, FSpans[static_cast<std::size_t>(BandStart(i))].Left);
+        right = std::max(right, FSpans[static_cast<std::size_t>(FBands[i].End - 1)].Right);
+    }
+    return { left, FBands.front().Top, right, FBands.back().Bottom };
 }
 
 // Sets the bounding box once the bands are built.
@@ -259,13 +272,7 @@ void TRegion::FinishBuild()
         SetRect({});
         return;
     }
-    int left = INT_MAX;
-    int right = INT_MIN;
-    for (std::size_t i = 0; i < FBands.size(); ++i) {
-        left = std::min(left, FSpans[static_cast<std::size_t>(BandStart(i))].Left);
-        right = std::max(right, FSpans[static_cast<std::size_t>(FBands[i].End - 1)].Right);
-    }
-    FExtents = { left, FBands.front().Top, right, FBands.back().Bottom };
+    FExtents = BandExtents();
     DropSingleVectors();
 }
 
@@ -489,31 +496,20 @@ bool TRegion::SelfCheck() const
         return FSpans.empty() && (FExtents == TRect {} || !FExtents.IsEmpty());
     if (FSpans.size() < 2 || FBands.back().End != static_cast<int>(FSpans.size()))
         return false;
-    int left = INT_MAX;
-    int right = INT_MIN;
     for (std::size_t i = 0; i < FBands.size(); ++i) {
         const TBand& band = FBands[i];
         const int start = BandStart(i);
         if (band.End <= start || band.Top >= band.Bottom)
+            return false;
+        if (i > 0 && (FBands[i - 1].Bottom > band.Top || BandsMatch(i - 1, i)))
             return false;
         for (int k = start; k < band.End; ++k) {
             const TSpan& s = FSpans[static_cast<std::size_t>(k)];
             if (s.Left >= s.Right || (k > start && FSpans[static_cast<std::size_t>(k - 1)].Right >= s.Left))
                 return false;
         }
-        if (i > 0) {
-            const TBand& above = FBands[i - 1];
-            const int aboveStart = BandStart(i - 1);
-            if (above.Bottom > band.Top)
-                return false;
-            if (above.Bottom == band.Top && above.End - aboveStart == band.End - start
-                && std::equal(FSpans.begin() + aboveStart, FSpans.begin() + above.End, FSpans.begin() + start))
-                return false;
-        }
-        left = std::min(left, FSpans[static_cast<std::size_t>(start)].Left);
-        right = std::max(right, FSpans[static_cast<std::size_t>(band.End - 1)].Right);
     }
-    return FExtents == TRect { left, FBands.front().Top, right, FBands.back().Bottom };
+    return FExtents == BandExtents();
 }
 
 int CombineRgn(TRegion& dest, const TRegion& a, const TRegion& b, TCombineMode mode)

@@ -23,7 +23,7 @@
 
 #include "platform/graphics/Types.h"
 
-#include <cstdint>
+#include <cstddef>
 #include <vector>
 
 enum TCombineMode { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
@@ -97,7 +97,9 @@ private:
     void AppendBelow(const TRegion& other);
     void AddSpan(int left, int right);
     void CloseBand(int top, int bottom);
+    bool BandsMatch(std::size_t above, std::size_t below) const;
     void CoalesceLastBand();
+    TRect BandExtents() const;
     void FinishBuild();
     void CombineInPlace(const TRegion& other, TSetOp op);
     TRegion Combined(const TRegion& other, TSetOp op) const;

@@ -397,14 +397,24 @@ TEST(RegionTest, RandomAppendsMatchPixelModel)
             TRect rect = RandomRect(rng);
             if (!r.IsEmpty() && rng() % 4 != 0) {
                 const TRect last = r.Rects().back();
-                std::uniform_int_distribution<int> small(0, 4);
-                const int top = rng() % 2 ? last.Top : last.Top + small(rng) % std::max(1, last.Height());
-                const int bottom = rng() % 3 ? last.Bottom : top + 1 + small(rng);
+                std::uniform_int_distribution<int> small(0, 3);
+                int top = last.Top;
+                int bottom = last.Bottom;
+                switch (rng() % 3) {
+                case 0: // into the last band
+                    break;
+                case 1: // into the last band's lower rows
+                    top += small(rng) % last.Height();
+                    break;
+                default: // below the last band, touching it or not
+                    top = last.Bottom + small(rng) % 2;
+                    bottom = top + 1 + small(rng);
+                    break;
+                }
+                // Mostly right of the last rectangle or touching it, sometimes overlapping it.
                 const int left = last.Right + small(rng) - (rng() % 5 == 0 ? 2 : 0);
-                rect = { left, rng() % 3 ? top : last.Bottom + small(rng) % 2, left + 1 + small(rng), bottom };
-                if (rect.Top >= rect.Bottom)
-                    rect.Bottom = rect.Top + 1;
-                if (rect.Right > TMask::N || rect.Bottom > TMask::N)
+                rect = { left, top, left + 1 + small(rng), bottom };
+                if (rect.Left < 0 || rect.Right > TMask::N || rect.Bottom > TMask::N)
                     continue;
             }
             r.UnionRect(rect);
