@@ -39,3 +39,9 @@ EConvertError EConvertError::AssignError(const AnsiString& sourceName, const Ans
 {
     return EConvertError(FormatAnsi(Utf8ToActive("%s を %s に代入できません").c_str(), sourceName.c_str(), destName.c_str()));
 }
+
+EReadError::EReadError(int line, const AnsiString& message)
+    : Exception(FormatAnsi("line %d: %s", line, message.c_str()))
+    , FLine(line)
+{
+}
