@@ -19,7 +19,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
   else()
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
     # Sixteen bytes a line keeps the generated file readable and the compiler's lines short.
-    string(REGEX REPLACE "((0x..,){16})" "\\1\n    " bytes "${bytes}")
+    string(REPEAT "0x..," 16 line)
+    string(REGEX REPLACE "(${line})" "\\1\n    " bytes "${bytes}")
+    string(REGEX REPLACE "\n    $" "" bytes "${bytes}")
     set(definition "const std::uint8_t ResourceBytes[${size}] = {\n    ${bytes}\n};")
   endif()
   file(WRITE "${OUTPUT}"

@@ -57,6 +57,8 @@ void AppendUtf8(std::string& out, std::uint32_t cp)
 // block in braces may run over several lines.
 class TParser {
 public:
+    static constexpr size_t MaxNesting = 200;
+
     explicit TParser(std::string_view text)
         : FText(text)
     {
@@ -86,6 +88,9 @@ public:
             // A property may be called Object or End: an '=' or '.' after the word says so.
             const bool keyword = !NextIs('=') && !NextIs('.');
             if (keyword && SameIdent(word, "object")) {
+                // Reading recurses once a level; no designed form comes near this depth.
+                if (open.size() >= MaxNesting)
+                    Fail("objects nested more than " + std::to_string(MaxNesting) + " deep");
                 auto object = ParseHeader(line);
                 TDescriptionObject* raw = object.get();
                 if (open.empty())
