@@ -144,11 +144,9 @@ void TDescriptionWriter::WriteProperties(TPersistent& object, const std::string&
                 WriteLine(depth, name + " = " + method);
             break;
         case pkComponent:
-            if (TComponent* c = info.GetComponent(object)) {
-                assert((c == FRoot || c->Owner() == FRoot) && "references stay within the root");
-                if (!c->Name().empty())
-                    WriteLine(depth, name + " = " + c->Name());
-            }
+            // A reader resolves names within the root only, so a reference elsewhere is left out.
+            if (TComponent* c = info.GetComponent(object); c && (c == FRoot || c->Owner() == FRoot) && !c->Name().empty())
+                WriteLine(depth, name + " = " + c->Name());
             break;
         }
     }

@@ -3,7 +3,8 @@
 // recursively nested as the reader nests them, as a form description (UTF-8; the format is
 // described in DescriptionReader.h). Properties come in table order; a value equal to its
 // declared default is left out, as is a property whose Stored predicate says no, an unassigned
-// event or one not bound by method name, and a null component reference. Owned objects write
+// event or one not bound by method name, and a null reference or one to a component outside
+// the root. Owned objects write
 // their differing properties dotted (Font.Height), and defined properties are written when their
 // HasData is true. Reading the text back gives equal property values. The writer changes
 // nothing and owns nothing.
