@@ -58,3 +58,9 @@ EConvertError EConvertError::AssignError(const AnsiString& sourceName, const Ans
     text.replace(second, 2, destName);
     return EConvertError(Substitute(text, "%s", sourceName));
 }
+
+EReadError::EReadError(int line, const AnsiString& message)
+    : Exception(FormatAnsi("line %d: %s", line, message.c_str()))
+    , FLine(line)
+{
+}

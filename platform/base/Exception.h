@@ -64,3 +64,13 @@ public:
     using Exception::Exception;
     static EConvertError AssignError(const AnsiString& sourceName, const AnsiString& destName);
 };
+
+// A form description that cannot be read: "line N: message", N counting from 1.
+class EReadError : public Exception {
+public:
+    EReadError(int line, const AnsiString& message);
+    int Line() const { return FLine; }
+
+private:
+    int FLine;
+};

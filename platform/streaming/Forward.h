@@ -1,0 +1,8 @@
+#pragma once
+struct TPropertyInfo;
+class TPropertyTable;
+class TMethodTable;
+struct TPublishedMethod;
+struct TPublishedField;
+class TDescriptionReader;
+class TDescriptionWriter;
