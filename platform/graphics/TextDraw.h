@@ -40,7 +40,7 @@ TTextMetrics GetTextMetrics(const TFontSpec& font);
 // Width and height of one line of text (no prefix processing, line breaks not special).
 TPoint GetTextExtent(const TFontSpec& font, std::string_view text);
 
-// Draws one line with its cell's top-left corner at (x, y): glyphs in dc.TextColor, and, when
+// Draws one line with its cell's top-left corner at (x, y): glyphs in textColor, and, when
 // dc.BkMode is bkOpaque, the text cell filled with dc.BkColor first. Underline and strike-out
 // follow the font's style.
 void TextOutDC(TDeviceContext& dc, const TFontSpec& font, TColor textColor, int x, int y, std::string_view text);
