@@ -33,6 +33,9 @@ public:
     TColor TextColor = clBlack;
     TColor BkColor = clWhite;
     TBkMode BkMode = bkOpaque;
+    // The colour of the selected brush: the pattern P of the raster operations (a new context
+    // has the system's white stock brush).
+    TColor BrushColor = clWhite;
     std::function<void()> OnChanged;
     // For a window's context: what reading from it sees (the window as shown, its child windows
     // composed through their regions), in the same coordinates as Surface. Unset for bitmaps,
