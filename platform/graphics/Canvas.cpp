@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cstdlib>
 #include <exception>
 #include <utility>
@@ -19,6 +20,14 @@ constexpr std::uint8_t PatCopyIndex = 0xF0;
 int ClampToInt(long long v)
 {
     return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30));
+}
+
+// A logical rectangle moved to surface coordinates without overflow; the clamp cannot matter,
+// since every surface lies far inside it.
+TRect ToSurfaceRect(const TRect& r, TPoint origin)
+{
+    return { ClampToInt(static_cast<long long>(r.Left) + origin.X), ClampToInt(static_cast<long long>(r.Top) + origin.Y),
+        ClampToInt(static_cast<long long>(r.Right) + origin.X), ClampToInt(static_cast<long long>(r.Bottom) + origin.Y) };
 }
 
 TRect WritableArea(const TDeviceContext& dc)
@@ -213,7 +222,7 @@ void TCanvas::FillRect(const TRect& rect)
     TDrawScope scope(*this);
     if (FBrush.Style() == bsClear)
         return;
-    PaintSurfaceRect(*FHandle, rect.Offsetted(FHandle->Origin.X, FHandle->Origin.Y), FBrush.Color(), PatCopyIndex);
+    PaintSurfaceRect(*FHandle, ToSurfaceRect(rect, FHandle->Origin), FBrush.Color(), PatCopyIndex);
 }
 
 void TCanvas::FrameRect(const TRect& rect)
@@ -225,7 +234,7 @@ void TCanvas::FrameRect(const TRect& rect)
     TDrawScope scope(*this);
     if (rect.IsEmpty() || FBrush.Style() == bsClear)
         return;
-    TRect r = rect.Offsetted(FHandle->Origin.X, FHandle->Origin.Y);
+    TRect r = ToSurfaceRect(rect, FHandle->Origin);
     TRect clip = WritableArea(*FHandle);
     std::vector<TSurfaceSpan> spans;
     for (int y = std::max(r.Top, clip.Top); y < std::min(r.Bottom, clip.Bottom); ++y) {
@@ -343,8 +352,10 @@ long long TCanvas::DrawSegment(TPoint from, TPoint to, long long phase)
     // follows the ideal line, rounded (halves away from the start).
     bool xMajor = adx >= ady;
     long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    // Coordinates reach 33 bits once the origin is added, so the product needs 128.
+    __extension__ using Wide = __int128;
     auto pixel = [&](long long i) {
-        long long m = (2 * i * minor + major) / (2 * major);
+        long long m = static_cast<long long>((Wide { 2 } * i * minor + major) / (Wide { 2 } * major));
         return xMajor ? std::pair { x0 + sx * i, y0 + sy * m } : std::pair { x0 + sx * m, y0 + sy * i };
     };
 
@@ -383,15 +394,14 @@ long long TCanvas::DrawSegment(TPoint from, TPoint to, long long phase)
             }
         }
     } else {
-        // The union of the squares on one row is one run, since the line only moves one way.
-        auto [fx, fy] = pixel(first);
-        auto [lx, ly] = pixel(last - 1);
-        long long rowTop = std::min(fy, ly) - h, rowBottom = std::max(fy, ly) - h + w;
-        std::vector<std::pair<long long, long long>> runs(static_cast<std::size_t>(rowBottom - rowTop), { 0, -1 });
+        // The union of the squares on one row is one run, since the line only moves one way;
+        // only the clip's rows are kept.
+        std::vector<std::pair<long long, long long>> runs(static_cast<std::size_t>(clip.Height()), { 0, -1 });
         for (long long i = first; i < last; ++i) {
             auto [px, py] = pixel(i);
-            for (long long r = py - h; r < py - h + w; ++r) {
-                auto& run = runs[static_cast<std::size_t>(r - rowTop)];
+            long long top = std::max<long long>(py - h, clip.Top), bottom = std::min<long long>(py - h + w, clip.Bottom);
+            for (long long r = top; r < bottom; ++r) {
+                auto& run = runs[static_cast<std::size_t>(r - clip.Top)];
                 if (run.second < run.first) {
                     run = { px - h, px - h + w };
                 } else {
@@ -400,8 +410,8 @@ long long TCanvas::DrawSegment(TPoint from, TPoint to, long long phase)
                 }
             }
         }
-        for (long long r = std::max<long long>(rowTop, clip.Top); r < std::min<long long>(rowBottom, clip.Bottom); ++r) {
-            auto& run = runs[static_cast<std::size_t>(r - rowTop)];
+        for (int r = clip.Top; r < clip.Bottom; ++r) {
+            auto& run = runs[static_cast<std::size_t>(r - clip.Top)];
             AddSpan(on, r, std::max<long long>(run.first, clip.Left), std::min<long long>(run.second, clip.Right));
         }
     }
@@ -453,7 +463,10 @@ void TCanvas::Draw(int x, int y, TGraphic& graphic)
     if (!ready)
         return;
     TDrawScope scope(*this);
-    graphic.Draw(*this, Bounds(x, y, graphic.Width(), graphic.Height()));
+    long long right = static_cast<long long>(x) + graphic.Width(), bottom = static_cast<long long>(y) + graphic.Height();
+    if (right > INT_MAX || bottom > INT_MAX)
+        return; // lies beyond any surface
+    graphic.Draw(*this, { x, y, static_cast<int>(right), static_cast<int>(bottom) });
 }
 
 void TCanvas::StretchDraw(const TRect& rect, TGraphic& graphic)
@@ -507,10 +520,10 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text)
     TDrawScope scope(*this);
     TDeviceContext& dc = *FHandle;
     if (FBrush.Style() != bsClear)
-        PaintSurfaceRect(dc, rect.Offsetted(dc.Origin.X, dc.Origin.Y), FBrush.Color(), PatCopyIndex);
+        PaintSurfaceRect(dc, ToSurfaceRect(rect, dc.Origin), FBrush.Color(), PatCopyIndex);
     TRect savedClip = dc.ClipRect;
     TBkMode savedMode = dc.BkMode;
-    dc.IntersectClip(rect);
+    dc.ClipRect.Intersect(ToSurfaceRect(rect, dc.Origin));
     dc.BkMode = bkTransparent;
     try {
         if (!dc.ClipRect.IsEmpty())

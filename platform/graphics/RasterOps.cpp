@@ -417,7 +417,9 @@ bool MapAxis(int& first, int& last, long long destStart, long long destExtent, l
     int srcSize, std::vector<int>& map)
 {
     map.clear();
-    auto sample = [&](int pos) { return srcStart + ((pos - destStart) * srcExtent) / destExtent; };
+    // Positions and extents reach 33 bits, so their product needs 128.
+    __extension__ using Wide = __int128;
+    auto sample = [&](int pos) { return srcStart + static_cast<long long>((Wide { pos - destStart } * srcExtent) / destExtent); };
     while (first < last && (sample(first) < 0 || sample(first) >= srcSize))
         ++first;
     while (last > first && (sample(last - 1) < 0 || sample(last - 1) >= srcSize))
