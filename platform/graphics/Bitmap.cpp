@@ -1,5 +1,7 @@
 #include "platform/graphics/Bitmap.h"
 
+#include "platform/graphics/BmpCodec.h"
+
 #include "platform/base/CodePage.h"
 #include "platform/base/Exception.h"
 #include "platform/graphics/Canvas.h"
@@ -106,6 +108,18 @@ TBitmap::TBitmap()
 }
 
 TBitmap::~TBitmap() = default;
+
+void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data)
+{
+    SetImage(ReadBmp(data));
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToBytes() const
+{
+    if (Empty())
+        throw EInvalidGraphic();
+    return WriteBmp(FImage);
+}
 
 void TBitmap::ReplaceImage(TDibImage&& image)
 {

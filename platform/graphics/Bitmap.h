@@ -67,6 +67,10 @@ public:
     int Height() const override { return FImage.Height; }
     void SetWidth(int width) override { SetSize(width, FImage.Height); }
     void SetHeight(int height) override { SetSize(FImage.Width, height); }
+    // Windows bitmap file data: read with the platform's own reader (EInvalidGraphic for anything
+    // malformed), written as an uncompressed file of the bitmap's depth.
+    void LoadFromBytes(std::span<const std::uint8_t> data) override;
+    std::vector<std::uint8_t> SaveToBytes() const override;
     void SetSize(int width, int height);
 
     TPixelFormat PixelFormat() const;

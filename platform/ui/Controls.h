@@ -121,7 +121,7 @@ public:
     void SetClientWidth(int v) { SetClientSize(v, ClientHeight()); }
     void SetClientHeight(int v) { SetClientSize(ClientWidth(), v); }
     virtual void SetClientSize(int width, int height);
-    TPoint ClientOrigin() const;
+    virtual TPoint ClientOrigin() const;
     TPoint ClientToScreen(TPoint p) const;
     TPoint ScreenToClient(TPoint p) const;
 
@@ -306,6 +306,7 @@ public:
     bool Showing() const { return FShowing; }
 
     TRect ClientRect() const override;
+    TPoint ClientOrigin() const override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Invalidate() override;
     void Repaint() override;
@@ -336,6 +337,7 @@ protected:
     virtual void PaintWindow(HDC DC);
     void PaintHandler(TMessage& m);
     void UpdateShowing();
+    void UpdateControlState();
     void UpdateBounds();
     virtual void SetZOrderOf(TControl*, bool) { }
 

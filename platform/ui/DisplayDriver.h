@@ -74,6 +74,8 @@ public:
     virtual void Beep(UINT) { }
     virtual void MessageBoxOpened(const TMessageBoxInfo&) { }
     virtual void MessageBoxClosed(const TMessageBoxInfo&, int) { }
+    // The application's main window got its window.
+    virtual void MainWindowCreated(HWND) { }
     // The main window is about to close (a last screenshot, say).
     virtual void MainWindowClosing(HWND) { }
     // Starts the system's handler for a location or file; returns false when it could not.

@@ -488,6 +488,8 @@ HWND CreateWindowEx(const TWindowCreateParams& params)
     else
         s.ZOrder.push_back(h);
     ref.Update = TRegion(GetClientRect(h));
+    if (params.HandleAssigned)
+        params.HandleAssigned(h);
     TMessage m { WM_CREATE, 0, 0, 0 };
     SendTo(h, m);
     // As the system does, a new window is told its size and place right after it is created.

@@ -47,6 +47,8 @@ struct TWindowCreateParams {
     AnsiString Caption;
     AnsiString Name; // the component's name, for the trace
     TWndProc Proc;
+    // Told the new handle before the window's first message (WM_CREATE, WM_SIZE) is sent.
+    std::function<void(HWND)> HandleAssigned;
 };
 
 // Frame metrics of a tool window.
