@@ -1,6 +1,6 @@
 // crest_generator OUTDIR: writes OUTDIR/crest-standard.bmp and OUTDIR/crest-reverse.bmp, the two
-// crest bitmaps that app/ embeds. Run it after changing the drawing; the app tests compare the
-// committed files with what the drawing gives now.
+// crest bitmaps that app/ embeds, creating OUTDIR when it is missing. Run it after changing the
+// drawing; the app tests compare the committed files with what the drawing gives now.
 
 #include "platform/graphics/BmpCodec.h"
 #include "tools/crest/CrestDrawing.h"
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path dir = argv[1];
+    std::error_code error;
+    std::filesystem::create_directories(dir, error); // a failure shows up as the write failing
     for (TCrestEdition edition : { ceStandard, ceReverse }) {
         const std::filesystem::path path = dir / CrestFileName(edition);
         if (!WriteFile(path, WriteBmp(DrawCrest(edition)))) {
