@@ -16,8 +16,10 @@ constexpr int PelsPerMeter = 2834;
 // Radii in pixels around the centre of the square (a pixel edge, so the picture is symmetric).
 constexpr int RingOuterRadius = CrestSize / 2;
 constexpr int RingInnerRadius = 227;
-// The star's notches lie on the axes and the diagonals, its points halfway between; the points
-// reach well into the ring so that each one joins it along a wide edge, not at a tip.
+// The star's notches lie on the axes and the diagonals, its points halfway between: a notch on
+// each axis leaves the ring its own 73 pixels across the middle row and column. The points reach
+// well into the ring so that each one joins it along a wide edge, not at a tip, and the joins
+// survive the crest being shrunk to a small window.
 constexpr double StarNotchRadius = 120;
 constexpr double StarPointRadius = 262;
 
