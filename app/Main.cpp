@@ -1,0 +1,31 @@
+// The program entry: prepares the application, creates the main window from its description, runs
+// the message loop until the window closes and reports whatever escapes. The exit status is 1 when
+// an error box was shown, so a failure is never reported as success to a script.
+
+#include "app/Edition.h"
+#include "app/MainWindow1.h"
+#include "controls/shaped/ClearCtrl.h"
+#include "platform/base/CodePage.h"
+#include "platform/base/CommandLine.h"
+#include "platform/display/Platform.h"
+
+int main(int argc, char** argv)
+{
+    SetCommandLine(argc, argv);
+    InitPlatform();
+    RegisterClearCtrl();
+    RegisterMainWindow();
+    try {
+        Application->Initialize();
+        Application->SetTitle(Cp932ToActive(Edition::Title));
+        Application->CreateForm(MainForm1);
+        Application->Run();
+    } catch (const Exception& e) {
+        Application->ShowException(e);
+    } catch (...) {
+        Application->ShowException(Exception(""));
+    }
+    int code = Application->Finish();
+    DonePlatform();
+    return code;
+}
