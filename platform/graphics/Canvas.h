@@ -75,6 +75,8 @@ public:
     HDC Handle();
     void SetHandle(HDC handle);
     bool HandleAllocated() const { return FHandle != nullptr; }
+    // The attached context without asking CreateHandle for one.
+    HDC AttachedHandle() const { return FHandle; }
 
     TPen& Pen() { return FPen; }
     void SetPen(const TPen& pen) { FPen.Assign(&pen); }

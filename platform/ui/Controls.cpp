@@ -1389,6 +1389,14 @@ void TCustomControl::DestroyWnd()
 // ---------------------------------------------------------------------------------------------
 // TControlCanvas
 
+namespace {
+std::vector<TControlCanvas*>& CanvasesWithWindowDC()
+{
+    static std::vector<TControlCanvas*> list;
+    return list;
+}
+}
+
 TControlCanvas::TControlCanvas(TControl* control)
     : FControl(control)
 {
@@ -1401,9 +1409,19 @@ TControlCanvas::~TControlCanvas()
 
 void TControlCanvas::FreeHandle()
 {
-    if (FOwnDC && Handle() == FOwnDC.get())
+    if (FOwnDC && AttachedHandle() == FOwnDC.get())
         SetHandle(nullptr);
     FOwnDC.reset();
+    auto& list = CanvasesWithWindowDC();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TControlCanvas::FreeDeviceContexts()
+{
+    std::vector<TControlCanvas*> list = CanvasesWithWindowDC();
+    for (TControlCanvas* c : list)
+        if (c->LockCount() == 0)
+            c->FreeHandle();
 }
 
 void TControlCanvas::CreateHandle()
@@ -1419,4 +1437,5 @@ void TControlCanvas::CreateHandle()
         FOwnDC->Origin = FOwnDC->Origin + TPoint { FControl->Left(), FControl->Top() };
     }
     SetHandle(FOwnDC.get());
+    CanvasesWithWindowDC().push_back(this);
 }

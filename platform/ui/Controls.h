@@ -411,6 +411,9 @@ public:
     ~TControlCanvas() override;
     // Drops the device context taken from the window (the window is going away).
     void FreeHandle();
+    // Drops the window contexts of every control canvas that is not in use (the application
+    // does it when idle, so a context never outlives a move of its control).
+    static void FreeDeviceContexts();
 
 protected:
     void CreateHandle() override;

@@ -393,6 +393,7 @@ void TApplication::ProcessMessages()
 
 void TApplication::Idle()
 {
+    TControlCanvas::FreeDeviceContexts();
     DoMouseIdle();
     OnIdle(this);
 }
