@@ -78,6 +78,36 @@ std::int32_t EntrySideForMinute(int m)
     return side;
 }
 
+TPoint ConstructorStart(std::int32_t side, int sw, int sh)
+{
+    switch (side) {
+    case 0:
+        return { -ConstructorDistance, Halved(sh - DesignedSize) };
+    case 1:
+        return { sw + ConstructorDistance, Halved(sh - DesignedSize) };
+    case 2:
+        return { Halved(sw - DesignedSize), -ConstructorDistance };
+    default:
+        return { Halved(sw - DesignedSize), sh + ConstructorDistance };
+    }
+}
+
+TPoint FirstTickStart(std::int32_t side, int w, int h, int sw, int sh)
+{
+    // Left and top starts lie 20 pixels beyond the edge; the right and bottom ones are the
+    // window's own size plus 620 from the origin, not the screen's.
+    switch (side) {
+    case 0:
+        return { -w - 20, Halved(sh - h) };
+    case 1:
+        return { w + ConstructorDistance, Halved(sh - h) };
+    case 2:
+        return { Halved(sw - w), -h - 20 };
+    default:
+        return { Halved(sw - w), h + ConstructorDistance };
+    }
+}
+
 AnsiString InformationLocation(const AnsiString& programFile)
 {
     // The program file's name without its extension, appended without any escaping.
@@ -103,26 +133,9 @@ TMainForm1::TMainForm1(TComponent* Owner)
     FInputPath.clear();
     FInputExt.clear();
     FEntrySide = EntrySideForMinute(LocalMinute());
-    int sw = Screen->Width();
-    int sh = Screen->Height();
-    switch (FEntrySide) {
-    case 0:
-        SetTop(Halved(sh - DesignedSize));
-        SetLeft(-ConstructorDistance);
-        break;
-    case 1:
-        SetTop(Halved(sh - DesignedSize));
-        SetLeft(sw + ConstructorDistance);
-        break;
-    case 2:
-        SetTop(-ConstructorDistance);
-        SetLeft(Halved(sw - DesignedSize));
-        break;
-    default:
-        SetTop(sh + ConstructorDistance);
-        SetLeft(Halved(sw - DesignedSize));
-        break;
-    }
+    TPoint start = ConstructorStart(FEntrySide, Screen->Width(), Screen->Height());
+    SetTop(start.Y);
+    SetLeft(start.X);
 }
 
 void TMainForm1::FormCreate(TObject*)
@@ -189,26 +202,9 @@ void TMainForm1::Timer1Timer(TObject* Sender)
             SetClientHeight(w);
         }
         DrawPicture();
-        int sw = Screen->Width();
-        int sh = Screen->Height();
-        switch (FEntrySide) {
-        case 0:
-            SetTop(Halved(sh - Height()));
-            SetLeft(-Width() - 20);
-            break;
-        case 1:
-            SetTop(Halved(sh - Height()));
-            SetLeft(Width() + ConstructorDistance);
-            break;
-        case 2:
-            SetTop(-Height() - 20);
-            SetLeft(Halved(sw - Width()));
-            break;
-        default:
-            SetTop(Height() + ConstructorDistance);
-            SetLeft(Halved(sw - Width()));
-            break;
-        }
+        TPoint start = FirstTickStart(FEntrySide, Width(), Height(), Screen->Width(), Screen->Height());
+        SetTop(start.Y);
+        SetLeft(start.X);
         Timer1->SetTag(1);
     }
     int cx = Halved(Screen->Width() - Width());

@@ -57,6 +57,10 @@ extern std::function<std::time_t()> MainWindowClock;
 
 // The entry side for a minute (0 left, 1 right, 2 top, 3 bottom).
 std::int32_t EntrySideForMinute(int minute);
+// Where the constructor puts a window of the designed size before it is shown (Left, Top).
+TPoint ConstructorStart(std::int32_t side, int screenWidth, int screenHeight);
+// Where the first tick puts a window of outer size width x height (Left, Top).
+TPoint FirstTickStart(std::int32_t side, int width, int height, int screenWidth, int screenHeight);
 // The location of the maker's information page for a program file name.
 AnsiString InformationLocation(const AnsiString& programFile);
 // The output path of the stamp for a picture path as joined from the command line.
