@@ -13,7 +13,7 @@ int main(int argc, char** argv)
 {
     SetCommandLine(argc, argv);
     InitPlatform();
-    RegisterClearCtrl();
+    Register();
     RegisterMainWindow();
     try {
         Application->Initialize();

@@ -99,7 +99,7 @@ protected:
         MainWindowClock = [minute] { return AtMinute(minute); };
         InitPlatform(Settings);
         Started = true;
-        RegisterClearCtrl();
+        Register();
         RegisterMainWindow();
         try {
             Application->SetTitle(Cp932ToActive(Edition::Title));
