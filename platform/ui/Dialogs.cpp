@@ -29,6 +29,7 @@ public:
         , FIcon(icon)
     {
         SetName("MessageBox");
+        SetTraceWindowEvents(false);
         SetBorderStyle(bsDialog);
         SetFormStyle(fsStayOnTop);
         SetPosition(poScreenCenter);

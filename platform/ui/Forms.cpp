@@ -77,7 +77,14 @@ void TCustomForm::ReadDescription(const AnsiString& resourceName)
 
 void TCustomForm::AfterConstruction()
 {
-    OnCreate(this);
+    // What escapes OnCreate is shown in the error box and creation goes on.
+    try {
+        OnCreate(this);
+    } catch (...) {
+        if (!Application)
+            throw;
+        Application->HandleException(this);
+    }
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle value)
@@ -119,7 +126,7 @@ TRect TCustomForm::ClientRect() const
 
 void TCustomForm::TraceBounds(const TRect& before)
 {
-    if (!TraceEnabled())
+    if (!TraceEnabled() || !FTraceWindowEvents)
         return;
     if (before.Left != FLeft || before.Top != FTop)
         TraceLine({ "move", Name(), IntToStr(FLeft), IntToStr(FTop) });
@@ -285,7 +292,8 @@ void TCustomForm::WMKeyDown(TMessage& m)
 void TCustomForm::CMShowingChanged(TMessage& m)
 {
     bool showing = Showing();
-    if (showing && !FTracedVisible) {
+    if (!FTraceWindowEvents) {
+    } else if (showing && !FTracedVisible) {
         FTracedVisible = true;
         TraceLine({ "show", Name() });
     } else if (!showing && FTracedVisible) {

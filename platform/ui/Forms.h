@@ -105,6 +105,8 @@ public:
     bool InModalLoop() const { return FModal; }
 
     void Dispatch(TMessage& Message) override;
+    // Message boxes are traced by their own line when they close, not by their moves.
+    void SetTraceWindowEvents(bool on) { FTraceWindowEvents = on; }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -140,6 +142,7 @@ private:
     TModalResult FModalResult = mrNone;
     bool FModal = false;
     bool FTracedVisible = false;
+    bool FTraceWindowEvents = true;
 };
 
 class TForm : public TCustomForm {

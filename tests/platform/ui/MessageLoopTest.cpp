@@ -157,3 +157,30 @@ TEST_F(UiTest, HeadlessLoopEndsWhenNothingIsLeftToHappen)
     Application->Run();
     EXPECT_TRUE(HasLine(TraceLines(), "close\tLonely\tidle"));
 }
+
+namespace {
+class TFailingForm : public TForm {
+public:
+    explicit TFailingForm(TComponent* owner)
+        : TForm(owner)
+    {
+        throw Exception("cannot build");
+    }
+};
+}
+
+TEST_F(UiTest, ExceptionEscapingFormCreationIsShownByTheEntryGuard)
+{
+    Application->SetTitle("App");
+    TFailingForm* form = nullptr;
+    try {
+        Application->CreateForm(form);
+    } catch (const Exception& e) {
+        Application->ShowException(e);
+    }
+    EXPECT_EQ(form, nullptr);
+    EXPECT_EQ(Application->Finish(), 1);
+    auto lines = TraceLines();
+    EXPECT_TRUE(HasLine(lines, "msgbox\tApp\tcannot build\tOK"));
+    EXPECT_EQ(lines.back(), "exit\t1");
+}
