@@ -147,6 +147,10 @@ int RunBox(const AnsiString& text, const AnsiString& caption, TBoxIcon icon, con
     try {
         form->HandleNeeded();
         info = { form->Handle(), caption, text, type };
+        // The box is on the screen, painted, before the display hears of it (a screenshot then
+        // shows it).
+        form->Show();
+        form->Update();
         if (HasDisplayDriver())
             DisplayDriver().MessageBoxOpened(info);
         result = form->ShowModal();
