@@ -231,3 +231,69 @@ TEST_F(UiTest, ImageCanvasMakesAWhiteBitmapOfItsSize)
     EXPECT_EQ(c.Pixels(0, 0), clWhite);
     EXPECT_EQ(c.Pixels(29, 19), clWhite);
 }
+
+#include "platform/ui/Buttons.h"
+
+namespace {
+// A windowed control that counts its double clicks.
+class TClicker : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    int Doubles = 0;
+    int Downs = 0;
+
+protected:
+    void DblClick() override { ++Doubles; }
+    void MouseDown(TMouseButton, TShiftState, int, int) override { ++Downs; }
+};
+}
+
+TEST_F(UiTest, DoubleClicksOnlyWithTheDoubleClickStyle)
+{
+    TForm* form = MakeForm(200, 100);
+    auto* with = new TClicker(form);
+    with->SetBounds(0, 0, 50, 50);
+    with->SetParent(form);
+    auto* without = new TClicker(form);
+    without->SetControlStyle(without->ControlStyle() - TControlStyle { csDoubleClicks });
+    without->SetBounds(100, 0, 50, 50);
+    without->SetParent(form);
+    form->Show();
+    Pump();
+    TestInput::DoubleClick(with->ClientToScreen({ 5, 5 }));
+    TestInput::DoubleClick(without->ClientToScreen({ 5, 5 }));
+    EXPECT_EQ(with->Doubles, 1);
+    EXPECT_EQ(with->Downs, 2);
+    EXPECT_EQ(without->Doubles, 0); // two plain presses instead
+    EXPECT_EQ(without->Downs, 2);
+}
+
+TEST_F(UiTest, SpeedButtonGroupsKeepOneDownAndShareAllowAllUp)
+{
+    TForm* form = MakeForm(200, 100);
+    auto* a = new TSpeedButton(form);
+    auto* b = new TSpeedButton(form);
+    auto* other = new TSpeedButton(form);
+    for (TSpeedButton* s : { a, b, other })
+        s->SetParent(form);
+    a->SetGroupIndex(1);
+    b->SetGroupIndex(1);
+    other->SetGroupIndex(2);
+    other->SetDown(true);
+    a->SetDown(true);
+    b->SetDown(true);
+    EXPECT_FALSE(a->Down());
+    EXPECT_TRUE(b->Down());
+    EXPECT_TRUE(other->Down()); // another group is left alone
+    b->SetDown(false);
+    EXPECT_TRUE(b->Down()); // without AllowAllUp the down button stays down
+    a->SetAllowAllUp(true);
+    EXPECT_TRUE(b->AllowAllUp());
+    EXPECT_FALSE(other->AllowAllUp());
+    b->SetDown(false);
+    EXPECT_FALSE(b->Down());
+    auto* lone = new TSpeedButton(form);
+    lone->SetParent(form);
+    lone->SetDown(true);
+    EXPECT_FALSE(lone->Down()); // a button outside any group is never down
+}
