@@ -555,6 +555,8 @@ std::unique_ptr<TBitmap> TShineSpeedButton::CreateStateGlyph() const
     }
 
     if (mask) {
+        // Kept at one bit: it is transferred through the brush, never drawn through a key colour,
+        // and a one-bit source maps its bits through the destination's text and background colours.
         copy->SetPalette({ 0x000000, 0xFFFFFF });
         copy->SetPixelFormat(pf1bit);
         copy->SetTransparent(true);
