@@ -5,6 +5,7 @@
 #include "app/Edition.h"
 #include "app/MainWindow1.h"
 #include "controls/shaped/ClearCtrl.h"
+#include "controls/shine_button/ShineSpdBtn.h"
 #include "platform/base/CodePage.h"
 #include "platform/base/CommandLine.h"
 #include "platform/display/Platform.h"
@@ -13,7 +14,9 @@ int main(int argc, char** argv)
 {
     SetCommandLine(argc, argv);
     InitPlatform();
+    // Every control class of the program is known to the form reader, the speed button's too.
     Register();
+    ShineSpdBtn::Register();
     RegisterMainWindow();
     try {
         Application->Initialize();
