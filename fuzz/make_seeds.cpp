@@ -252,6 +252,22 @@ std::size_t MiddleOfLongestScan(const TBytes& f)
     return best;
 }
 
+// The file with its first scan sent again `count` more times before the end.
+TBytes WithRepeatedFirstScan(const TBytes& f, int count)
+{
+    std::size_t sos = 2;
+    while (sos + 1 < f.size() && !(f[sos] == 0xFF && f[sos + 1] == 0xDA))
+        ++sos;
+    std::size_t end = sos + 2 + static_cast<std::size_t>(f[sos + 2] << 8 | f[sos + 3]);
+    while (end + 1 < f.size() && !(f[end] == 0xFF && f[end + 1] != 0 && (f[end + 1] < 0xD0 || f[end + 1] > 0xD7)))
+        ++end;
+    TBytes out(f.begin(), f.end() - 2);
+    for (int i = 0; i < count; ++i)
+        out.insert(out.end(), f.begin() + static_cast<std::ptrdiff_t>(sos), f.begin() + static_cast<std::ptrdiff_t>(end));
+    out.insert(out.end(), f.end() - 2, f.end());
+    return out;
+}
+
 TBytes WithSize(TBytes f, int width, int height)
 {
     for (std::size_t i = 2; i + 9 < f.size(); ++i)
@@ -293,6 +309,10 @@ void MakeJpegSeeds(const fs::path& dir)
     Save(dir, "progressive-cut.jpg", Cut(progressive, MiddleOfLongestScan(progressive)));
     // A short file whose header claims a big picture: areas are read, the whole never is.
     Save(dir, "claims-big.jpg", WithSize(baseline, 20000, 3000));
+    // Files whose whole-picture buffer or scan count goes past the decoder's limits.
+    Save(dir, "progressive-claims-huge.jpg",
+        WithSize(MakeJpeg({ .Name = "", .Width = 8, .Height = 8, .Kind = jkCMYK, .Progressive = true }), 65500, 2048));
+    Save(dir, "many-scans.jpg", WithRepeatedFirstScan(MakeJpeg(seeds[7]), 40));
 }
 
 // ---------------------------------------------------------------------------------------------
