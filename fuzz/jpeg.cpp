@@ -22,8 +22,9 @@ namespace {
 constexpr std::int64_t MaxFullDecodePixels = 1024 * 1024;
 
 // The areas asked for: a few derived from the last bytes of the input (which the fuzzer mutates
-// like any others), together with empty, outside and overflowing ones. None is larger than
-// about 512 x 512 pixels once clipped, except the whole picture when that is small.
+// like any others), together with empty, outside and overflowing ones. Once clipped, none is
+// larger than 510 x 510 pixels or a full-width strip of 24 rows, except the whole picture when
+// that is small.
 std::vector<TRect> AreasFor(const std::uint8_t* data, std::size_t size, int width, int height, bool small)
 {
     std::array<std::uint8_t, 12> t {};
