@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@ namespace {
 struct TJpegErrorManager {
     jpeg_error_mgr Pub;
     std::jmp_buf Jump;
+    bool Refused = false; // the jump was ours: a file past the decoder's limits, not a library failure
 };
 
 void ErrorExit(j_common_ptr cinfo)
@@ -49,18 +51,67 @@ void InstallErrorManager(TJpegErrorManager& errors)
 template <typename Body>
 void RunGuarded(TJpegErrorManager& errors, Body&& body)
 {
-    if (setjmp(errors.Jump) != 0)
+    if (setjmp(errors.Jump) != 0) {
+        if (errors.Refused)
+            throw EInvalidGraphic();
         throw EJPEG(errors.Pub.msg_code);
+    }
     body();
 }
 
+// A file read in several scans (a progressive one, or a sequential one that sends its components
+// one by one) has all its coefficients buffered before the first row comes out, and each scan
+// passes over that buffer again. A tiny file claiming a huge picture could otherwise take
+// gigabytes, or, repeating its scans, minutes. The buffer is limited to 512 MiB (every 4:2:0
+// colour picture the platform holds fits), and the number of scans to 2^26 divided by the blocks
+// in the buffer (under a second of passes over empty data), but never to fewer than 16 (a normal
+// progressive file has 10 at most).
+constexpr std::uint64_t MaxCoefficientBytes = std::uint64_t { 512 } << 20;
+constexpr std::uint64_t ScanVisitBudget = std::uint64_t { 1 } << 26;
+constexpr int MinScanLimit = 16;
+
+bool BuffersWholePicture(const jpeg_decompress_struct& info)
+{
+    return info.progressive_mode || info.comps_in_scan < info.num_components;
+}
+
+std::uint64_t RoundUp(std::uint64_t value, int multiple)
+{
+    const auto m = static_cast<std::uint64_t>(multiple);
+    return (value + m - 1) / m * m;
+}
+
+// The blocks of the coefficient buffer, each component padded to its sampling as libjpeg does.
+std::uint64_t CoefficientBlocks(const jpeg_decompress_struct& info)
+{
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < info.num_components; ++i) {
+        const jpeg_component_info& c = info.comp_info[i];
+        blocks += RoundUp(c.width_in_blocks, c.h_samp_factor) * RoundUp(c.height_in_blocks, c.v_samp_factor);
+    }
+    return blocks;
+}
+
+int ScanLimit(const jpeg_decompress_struct& info)
+{
+    const std::uint64_t blocks = std::max<std::uint64_t>(1, CoefficientBlocks(info));
+    return static_cast<int>(std::clamp<std::uint64_t>(ScanVisitBudget / blocks, MinScanLimit, INT_MAX));
+}
+
 // A decompressor over a byte buffer, destroyed with its holder (also after an error, and also
-// when it was stopped before the last row).
+// when it was stopped before the last row). Its progress hook, which libjpeg calls while it takes
+// in the scans, ends the decoding once the file has sent more scans than its picture size allows.
 struct TDecompressor {
     jpeg_decompress_struct Info {};
     TJpegErrorManager Errors {};
+    jpeg_progress_mgr Progress {};
+    int MaxScans = INT_MAX;
 
-    TDecompressor() { Info.err = &Errors.Pub; }
+    TDecompressor()
+    {
+        Info.err = &Errors.Pub;
+        Progress.progress_monitor = CountScans;
+    }
     ~TDecompressor() { jpeg_destroy_decompress(&Info); }
     TDecompressor(const TDecompressor&) = delete;
     TDecompressor& operator=(const TDecompressor&) = delete;
@@ -70,9 +121,22 @@ struct TDecompressor {
         InstallErrorManager(Errors);
         RunGuarded(Errors, [&] {
             jpeg_create_decompress(&Info);
+            Info.client_data = this;
+            Info.progress = &Progress;
             jpeg_mem_src(&Info, data.data(), static_cast<unsigned long>(data.size()));
             jpeg_read_header(&Info, TRUE);
         });
+        MaxScans = ScanLimit(Info);
+    }
+
+    static void CountScans(j_common_ptr cinfo)
+    {
+        const auto* self = static_cast<const TDecompressor*>(cinfo->client_data);
+        if (cinfo->is_decompressor && self->Info.input_scan_number > self->MaxScans) {
+            auto* errors = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
+            errors->Refused = true;
+            std::longjmp(errors->Jump, 1);
+        }
     }
 };
 
@@ -154,6 +218,8 @@ TJpegDecoder::TJpegDecoder(std::vector<std::uint8_t> data)
     decompressor.ReadHeader(FData);
     const jpeg_decompress_struct& info = decompressor.Info;
     if (!TDibImage::SizeAcceptable(info.image_width, info.image_height))
+        throw EInvalidGraphic();
+    if (BuffersWholePicture(info) && CoefficientBlocks(info) * sizeof(JBLOCK) > MaxCoefficientBytes)
         throw EInvalidGraphic();
     FWidth = static_cast<int>(info.image_width);
     FHeight = static_cast<int>(info.image_height);

@@ -14,7 +14,10 @@
 // are not failures: libjpeg fills in what is missing and nothing is printed. Nothing in here ever
 // ends the process. An area read of a sequential file decodes only down to the area's last row;
 // a progressive file is always read whole, since libjpeg buffers its coefficients for the whole
-// picture before the first row comes out.
+// picture before the first row comes out. That buffer bounds what such a file (progressive, or
+// sequential with one scan per component) may claim: one needing more than 512 MiB of
+// coefficients is refused with EInvalidGraphic when constructed, and so is, when decoded, one
+// sending more scans than 2^26 divided by its blocks of 8 x 8 samples (16 are always allowed).
 
 #include "platform/graphics/DibImage.h"
 #include "platform/graphics/Types.h"

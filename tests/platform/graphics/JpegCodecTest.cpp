@@ -382,6 +382,73 @@ TEST(JpegReadTest, MissingQuantTableThrowsFromDecode)
     }
 }
 
+// Regression: a progressive file of a few hundred bytes claiming 65500 x 2048 pixels used to have
+// libjpeg buffer its coefficients for the whole claim, over a gigabyte for four components, and
+// every area read did so again. Such claims are now refused up front; a single-scan file claiming
+// the same buffers nothing and is still read.
+TEST(JpegReadTest, HugeClaimsOfWholeBufferedFilesAreRefused)
+{
+    const TRgbPicture small = SmoothPicture(16, 16);
+    struct TClaimCase {
+        const char* Name;
+        TFileKind Kind;
+        bool Refused;
+    };
+    const TClaimCase cases[] = {
+        { "progressive CMYK", { "", fsCmyk, 1, 1, true, true }, true },
+        { "progressive 4:4:4", { "", fsYCbCr, 1, 1, true, false }, true },
+        { "baseline CMYK", { "", fsCmyk, 1, 1, false, true }, false },
+    };
+    for (const TClaimCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::vector<std::uint8_t> file = WithSize(MakeJpeg(small, c.Kind), 65500, 2048);
+        if (c.Refused) {
+            EXPECT_THROW(TJpegDecoder { file }, EInvalidGraphic);
+        } else {
+            const TDibImage image = TJpegDecoder(file).Decode(Rect(0, 0, 16, 16));
+            EXPECT_EQ(image.Width, 16);
+        }
+    }
+}
+
+namespace {
+
+// The file with its first scan (a DC scan, for a progressive file) sent again `count` more times
+// before the end: libjpeg takes each repetition with a warning and passes over the whole picture.
+std::vector<std::uint8_t> WithRepeatedFirstScan(const std::vector<std::uint8_t>& f, int count)
+{
+    std::size_t sos = 2;
+    while (sos + 1 < f.size() && !(f[sos] == 0xFF && f[sos + 1] == 0xDA))
+        ++sos;
+    std::size_t end = sos + 2 + (std::size_t)(f[sos + 2] << 8 | f[sos + 3]);
+    while (end + 1 < f.size() && !(f[end] == 0xFF && f[end + 1] != 0 && (f[end + 1] < 0xD0 || f[end + 1] > 0xD7)))
+        ++end;
+    std::vector<std::uint8_t> out(f.begin(), f.end() - 2); // up to the EOI marker
+    for (int i = 0; i < count; ++i)
+        out.insert(out.end(), f.begin() + (long)sos, f.begin() + (long)end);
+    out.insert(out.end(), f.end() - 2, f.end());
+    return out;
+}
+
+} // namespace
+
+// Regression: every scan of a progressive file passes over the whole picture, so a 60 KB file
+// repeating one scan over a picture it claims to be large used to keep the decoder busy for most
+// of a minute. The scans a file may send now shrink as its picture grows; a small picture with
+// many repeated scans still decodes.
+TEST(JpegReadTest, ScansBeyondTheirBudgetAreRefused)
+{
+    const TFileKind progressiveGray { "", fsGray, 1, 1, true, false };
+    const std::vector<std::uint8_t> file = MakeJpeg(SmoothPicture(16, 16), progressiveGray);
+
+    const TDibImage image = TJpegDecoder(WithRepeatedFirstScan(file, 100)).DecodeAll();
+    EXPECT_EQ(image.Width, 16);
+
+    // 4096 x 4096 gray is 2^18 blocks, which leaves 2^26 / 2^18 = 256 scans.
+    const TJpegDecoder big(WithSize(WithRepeatedFirstScan(file, 260), 4096, 4096));
+    EXPECT_THROW(big.Decode(Rect(0, 0, 8, 8)), EInvalidGraphic);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Writing
 
