@@ -66,7 +66,7 @@ const char* AliasFor(const std::string& utf8Name)
     return nullptr;
 }
 
-// The em size a specification asks for before the face is known: a positive (cell) height is
+// The em size a font request asks for before the face is known: a positive (cell) height is
 // a first guess only, refined once the face's proportions are known.
 int RequestedEm(int height)
 {

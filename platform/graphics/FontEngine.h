@@ -4,7 +4,7 @@
 //
 // The engine owns the process's one FT_Library, every FT_Face it opened (one per font file and
 // face index, kept for the life of the process) and a cache of sized faces, one per font
-// specification (name, height, bold, italic, charset, pitch; underline and strike-out do not
+// request (name, height, bold, italic, charset, pitch; underline and strike-out do not
 // change the face). A sized face owns its FT_Size and its glyph cache. Face() hands out a
 // reference that stays valid until the next call of Face(), which may drop the cache when it has
 // grown large: callers take one face, draw with it and let it go. The engine is not
@@ -32,7 +32,7 @@ struct FT_SizeRec_;
 
 class TFontEngine {
 public:
-    // What fontconfig chose for a specification.
+    // What fontconfig chose for a font request.
     struct TMatch {
         std::string File; // empty when no face could be found at all
         int Index = 0;
@@ -101,9 +101,9 @@ public:
     TFontEngine(const TFontEngine&) = delete;
     TFontEngine& operator=(const TFontEngine&) = delete;
 
-    // The fontconfig match for a specification (cached).
+    // The fontconfig match for a font request (cached).
     const TMatch& Match(const TFontSpec& spec);
-    // The sized face for a specification; see the class comment for how long it lives.
+    // The sized face for a font request; see the class comment for how long it lives.
     TFace& Face(const TFontSpec& spec);
 
 private:
