@@ -226,20 +226,8 @@ std::uint32_t ColorToPixel(TColor Color)
 
 TShiftState CurrentShiftState()
 {
-    TShiftState s;
-    if (GetKeyState(VK_LBUTTON) < 0)
-        s.Include(ssLeft);
-    if (GetKeyState(VK_RBUTTON) < 0)
-        s.Include(ssRight);
-    if (GetKeyState(VK_MBUTTON) < 0)
-        s.Include(ssMiddle);
-    if (GetKeyState(VK_SHIFT) < 0)
-        s.Include(ssShift);
-    if (GetKeyState(VK_CONTROL) < 0)
-        s.Include(ssCtrl);
-    if (GetKeyState(VK_MENU) < 0)
-        s.Include(ssAlt);
-    return s;
+    // The keys and buttons as they stand now; the double-click member is never there.
+    return CurrentKeyShiftState();
 }
 
 void Register()

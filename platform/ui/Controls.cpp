@@ -1332,19 +1332,24 @@ void TGraphicControl::Dispatch(TMessage& m)
     TControl::Dispatch(m);
 }
 
-void TGraphicControl::PaintTo(HDC dc)
+void PaintOnCanvas(TCanvas& canvas, HDC dc, const std::function<void()>& paint)
 {
-    FCanvas->Lock();
+    canvas.Lock();
     try {
-        FCanvas->SetHandle(dc);
-        Paint();
+        canvas.SetHandle(dc);
+        paint();
     } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
+        canvas.SetHandle(nullptr);
+        canvas.Unlock();
         throw;
     }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    canvas.SetHandle(nullptr);
+    canvas.Unlock();
+}
+
+void TGraphicControl::PaintTo(HDC dc)
+{
+    PaintOnCanvas(*FCanvas, dc, [this] { Paint(); });
 }
 
 PK_CLASS_IMPL(TCustomControl, TWinControl, &CreateComponent<TCustomControl>)
@@ -1367,17 +1372,7 @@ TCanvas& TCustomControl::Canvas() const
 
 void TCustomControl::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    try {
-        FCanvas->SetHandle(DC);
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    PaintOnCanvas(*FCanvas, DC, [this] { Paint(); });
 }
 
 void TCustomControl::DestroyWnd()

@@ -423,6 +423,10 @@ private:
     std::unique_ptr<TDeviceContext> FOwnDC;
 };
 
+// Runs paint with canvas attached to dc and locked; the canvas is detached and unlocked again
+// whatever paint does.
+void PaintOnCanvas(TCanvas& canvas, HDC dc, const std::function<void()>& paint);
+
 // The control under a screen point: the window there (regions respected), then its topmost graphic
 // child at that point; disabled controls are included when allowDisabled is true.
 TControl* FindDragTarget(TPoint screenPos, bool allowDisabled);

@@ -173,17 +173,7 @@ void TCustomForm::CreateParams(TWindowCreateParams& Params)
 
 void TCustomForm::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    PaintOnCanvas(*FCanvas, DC, [this] { Paint(); });
 }
 
 void TCustomForm::Paint()
