@@ -125,6 +125,7 @@ struct TXWindow {
     TRect Bounds;
     bool Visible = false;
     bool StayOnTop = false;
+    bool Enabled = true;
     TWindowFrame Frame = wfNone;
     AnsiString Caption;
     std::optional<TRegion> Region;
@@ -737,6 +738,7 @@ void TX11Driver::WindowChanged(const TTopLevelState& s)
     TRect oldBounds = w.Bounds;
     bool wasVisible = w.Visible;
     bool oldOnTop = w.StayOnTop;
+    bool enabledChanged = w.Enabled != s.Enabled;
     bool captionChanged = w.Caption != s.Caption;
     std::optional<TRegion> region;
     if (s.Region)
@@ -746,6 +748,7 @@ void TX11Driver::WindowChanged(const TTopLevelState& s)
     w.Bounds = s.Bounds;
     w.Visible = s.Visible;
     w.StayOnTop = s.StayOnTop;
+    w.Enabled = s.Enabled;
     w.Frame = s.Frame;
     w.Caption = s.Caption;
     w.Region = std::move(region);
@@ -764,10 +767,12 @@ void TX11Driver::WindowChanged(const TTopLevelState& s)
     bool sized = oldBounds.Width() != w.Bounds.Width() || oldBounds.Height() != w.Bounds.Height();
     if (sized)
         F->SetSizeHints(w); // before the resize: a window manager holds the window to its hints
-    if (moved || sized)
+    if (moved || sized) {
         XMoveResizeWindow(F->Dpy, w.Id, ClampPosition(w.Bounds.Left), ClampPosition(w.Bounds.Top), ClampSize(w.Bounds.Width()), ClampSize(w.Bounds.Height()));
-    if (sized)
+        // The part that has just come onto the screen would show stale pixels until its exposure
+        // came back from the server; pushed right behind the move, it never does.
         w.Dirty = true;
+    }
     if (captionChanged)
         F->SetNames(w);
     if (regionChanged)
@@ -787,8 +792,9 @@ void TX11Driver::WindowChanged(const TTopLevelState& s)
             F->SetStateProperty(w);
         if (w.Visible)
             F->Restack();
-    } else if (w.Visible && !moved && !sized && !captionChanged && !regionChanged) {
-        // Told again with nothing changed: the window was shown again or brought to the top.
+    } else if (w.Visible && w.Enabled && !moved && !sized && !captionChanged && !regionChanged && !enabledChanged) {
+        // Told again with nothing changed: the window was shown again or brought to the top. A
+        // disabled window (the owner of a modal box) never comes above the box.
         w.WantFocus = GetActiveWindow() == w.Handle;
         F->Raise(w);
         if (w.WantFocus && w.Viewable) {

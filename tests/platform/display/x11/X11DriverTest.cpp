@@ -130,6 +130,23 @@ TEST_F(X11ScreenTest, TheScreenShowsExactlyTheOnScreenPartOfAWindowWhereverItSta
     }
 }
 
+TEST_F(X11ScreenTest, ThePartThatSlidesOntoTheScreenShowsAtOnce)
+{
+    TX11Observer::TImage before = Observer->GrabRoot();
+    TForm* form = MakeForm(Bounds(-150, 100, 300, 200), clWhite);
+    auto* box = new TRamp(form);
+    box->SetParent(form);
+    box->SetBounds(0, 0, 300, 100);
+    form->Show();
+    Settle(form);
+    // The strip that came onto the screen used to keep the pixels that stood there before the
+    // move until the server's exposure had made its way back to the driver.
+    form->SetLeft(form->Left() + 32);
+    Driver->Flush();
+    std::string first;
+    EXPECT_EQ(ScreenMismatches(form, before, &first), 0) << "first " << first;
+}
+
 TEST_F(X11ScreenTest, AShapedFormShowsItsRegionAndLeavesTheScreenAroundItAlone)
 {
     TX11Observer::TImage before = Observer->GrabRoot();
