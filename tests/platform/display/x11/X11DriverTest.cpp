@@ -415,3 +415,34 @@ TEST_P(X11MessageBoxTest, AConfirmationAnswersToTheKeyboard)
 
 INSTANTIATE_TEST_SUITE_P(Keys, X11MessageBoxTest, ::testing::Values(TKeyAnswer { "Return", mrYes }, TKeyAnswer { "Escape", mrNo }),
     [](const ::testing::TestParamInfo<TKeyAnswer>& p) { return std::string(p.param.Key); });
+
+TEST_F(X11Test, UnderAWindowManagerThatKeepsWindowsOnTheScreenThePlatformKeepsItsOwnPlace)
+{
+    ASSERT_TRUE(Observer->BecomeClampingWindowManager());
+    TForm* form = MakeForm(Bounds(-150, 100, 300, 200), clWhite);
+    auto* box = new TBox(form, clBlue);
+    box->SetParent(form);
+    box->SetBounds(10, 30, 100, 60);
+    int clicks = 0;
+    box->OnClick = [&](TObject*) { ++clicks; };
+    form->Show();
+    auto served = [&](const std::function<bool()>& done) {
+        return RunUntil([&] {
+            Observer->ServeWindowManager();
+            return done();
+        });
+    };
+    ASSERT_TRUE(served([&] { return Driver->Presented(form->Handle()); }));
+    // The manager pulled the window onto the screen; the program still has it where it put it.
+    EXPECT_EQ(Observer->Geometry(XWindow(form)).TopLeft(), TPoint(0, 100));
+    EXPECT_EQ(form->Left(), -150);
+
+    // A click where the control really shows reaches it.
+    TPoint client = ClientOrigin(form->Handle());
+    Observer->Click({ client.X + 10 + 50, 100 + client.Y + 30 + 30 });
+    EXPECT_TRUE(served([&] { return clicks == 1; }));
+
+    // Moves are still asked for; the manager decides.
+    form->SetLeft(400);
+    EXPECT_TRUE(served([&] { return Observer->Geometry(XWindow(form)).TopLeft() == TPoint(400, 100); }));
+}

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
+#include <algorithm>
 #include <bit>
 
 void TX11Observer::TClose::operator()(Display* display) const
@@ -212,6 +213,51 @@ void TX11Observer::SendDeleteWindow(unsigned long window)
 void TX11Observer::DestroyWindow(unsigned long window)
 {
     XDestroyWindow(FDisplay, window);
+    Sync();
+}
+
+namespace {
+int gRedirectErrors = 0;
+int CountError(Display*, XErrorEvent*)
+{
+    ++gRedirectErrors;
+    return 0;
+}
+}
+
+bool TX11Observer::BecomeClampingWindowManager()
+{
+    XErrorHandler previous = XSetErrorHandler(&CountError);
+    gRedirectErrors = 0;
+    XSelectInput(FDisplay, DefaultRootWindow(FDisplay), SubstructureRedirectMask | SubstructureNotifyMask);
+    Sync();
+    XSetErrorHandler(previous);
+    return gRedirectErrors == 0;
+}
+
+void TX11Observer::ServeWindowManager()
+{
+    auto clamp = [&](int v, int size, int screen) { return std::max(0, std::min(v, screen - size)); };
+    while (XPending(FDisplay) > 0) {
+        XEvent ev;
+        XNextEvent(FDisplay, &ev);
+        if (ev.type == MapRequest) {
+            XWindowAttributes a {};
+            if (XGetWindowAttributes(FDisplay, ev.xmaprequest.window, &a))
+                XMoveWindow(FDisplay, ev.xmaprequest.window, clamp(a.x, a.width, ScreenWidth()), clamp(a.y, a.height, ScreenHeight()));
+            XMapWindow(FDisplay, ev.xmaprequest.window);
+        } else if (ev.type == ConfigureRequest) {
+            const XConfigureRequestEvent& r = ev.xconfigurerequest;
+            XWindowChanges c {};
+            c.x = clamp(r.x, r.width, ScreenWidth());
+            c.y = clamp(r.y, r.height, ScreenHeight());
+            c.width = r.width;
+            c.height = r.height;
+            c.sibling = r.above;
+            c.stack_mode = r.detail;
+            XConfigureWindow(FDisplay, r.window, static_cast<unsigned>(r.value_mask | CWX | CWY), &c);
+        }
+    }
     Sync();
 }
 

@@ -64,6 +64,12 @@ public:
     // As another client might: destroys the window behind its owner's back.
     void DestroyWindow(unsigned long window);
 
+    // As a window manager that keeps every window wholly on the screen: from now on, maps and
+    // moves of the root's children are redirected here, and ServeWindowManager carries them out
+    // with the position pulled onto the screen. False when another client manages the screen.
+    bool BecomeClampingWindowManager();
+    void ServeWindowManager();
+
     void PointerTo(TPoint p);
     void Click(TPoint p);
     // Presses and releases the key of a keysym name ("Return", "Escape", "a"); false when the
