@@ -9,10 +9,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <poll.h>
@@ -625,10 +623,10 @@ void TX11Driver::TImpl::Process(XEvent& ev)
             InjectMouseMove(PlatformPoint(*w, ev.xcrossing.x, ev.xcrossing.y));
         break;
     case LeaveNotify:
-        // Left for the desktop or another program's window: the platform's pointer goes there too,
-        // so that hot tracking ends.
+        // Left for the desktop or another program's window: the platform's pointer goes there too
+        // (outside the window as the platform places it), so that hot tracking ends.
         if (w && ev.xcrossing.mode == NotifyNormal)
-            InjectMouseMove({ ev.xcrossing.x_root, ev.xcrossing.y_root });
+            InjectMouseMove(PlatformPoint(*w, ev.xcrossing.x, ev.xcrossing.y));
         break;
     case KeyPress:
     case KeyRelease: {
