@@ -8,7 +8,7 @@ PAKKORIN_PACKAGES=(
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libx11-dev libxext-dev libxtst-dev libpng-dev
   libgtest-dev libbenchmark-dev
-  xvfb x11-utils faketime
+  xvfb x11-utils xdotool faketime
   clang libclang-rt-14-dev
 )
 
