@@ -14,6 +14,7 @@
 #include "platform/display/Platform.h"
 #include "platform/graphics/BmpCodec.h"
 #include "platform/streaming/DescriptionReader.h"
+#include "platform/streaming/ClassRegistry.h"
 #include "platform/streaming/DescriptionWriter.h"
 #include "platform/streaming/Published.h"
 #include "platform/streaming/Resources.h"
