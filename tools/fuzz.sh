@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a bounded time, one
 # after the other. Fails when any target finds a crash, a leak, a timeout or an out-of-memory.
 #
-#   tools/fuzz.sh              every target, about 60 s each
+#   tools/fuzz.sh              every target (bmp, form, jpeg, region), about 60 s each
 #   tools/fuzz.sh 60           the same
 #   tools/fuzz.sh 3600 bmp     one target for an hour (a developer's long run)
 #
