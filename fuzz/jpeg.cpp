@@ -4,7 +4,9 @@
 
 #include "fuzz/Finding.h"
 #include "platform/base/Exception.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/Picture.h"
 
 #include <algorithm>
 #include <array>
@@ -134,6 +136,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Require(SamePixels(part, *full, clipped), "area differs from the same place of the full decode");
         if (gray)
             CheckGray(part);
+    }
+
+    // The same data through the picture object the program draws with: its size comes from the
+    // header alone, and a draw that shows part of it decodes only that part, with the pixels a
+    // full decode gives there.
+    TJPEGImage image;
+    try {
+        image.LoadFromBytes(std::span<const std::uint8_t>(data, size));
+    } catch (const Exception&) {
+        Finding("the picture object refuses data the decoder read");
+    }
+    Require(image.Width() == width && image.Height() == height, "the picture object's size is the header's");
+    const TRect shown = areas.empty() ? TRect {} : areas.front().Intersected(Rect(0, 0, width, height));
+    if (!shown.IsEmpty() && shown.Width() <= 1024 && shown.Height() <= 1024) {
+        TBitmap target;
+        target.SetSize(shown.Width(), shown.Height());
+        bool drawn = true;
+        try {
+            target.Canvas().Draw(-shown.Left, -shown.Top, image);
+        } catch (const EJPEG&) {
+            drawn = false;
+        } catch (const EInvalidGraphic&) {
+            drawn = false;
+        }
+        Require(drawn || !full, "a cropped draw of a picture that decodes whole fails");
+        if (drawn && full)
+            for (int y = 0; y < shown.Height(); ++y)
+                for (int x = 0; x < shown.Width(); ++x)
+                    Require(target.Image().GetPixelWord(x, y) == full->GetPixelWord(shown.Left + x, shown.Top + y),
+                        "a cropped draw differs from the full decode");
     }
     return 0;
 }
