@@ -800,20 +800,11 @@ void TClearControl::DrawImage(TBitmap* image)
 
 void TClearControl::PaintWindow(HDC DC)
 {
+    // While the region is computed, the children are being painted into the region bitmap and
+    // the control's own image must stay out of it.
     if (FPaintingRgn)
         return;
-    TCanvas& canvas = Canvas();
-    canvas.Lock();
-    try {
-        canvas.SetHandle(DC);
-        Paint();
-    } catch (...) {
-        canvas.SetHandle(nullptr);
-        canvas.Unlock();
-        throw;
-    }
-    canvas.SetHandle(nullptr);
-    canvas.Unlock();
+    PaintOnCanvas(Canvas(), DC, [this] { Paint(); });
 }
 
 void TClearControl::Paint()
